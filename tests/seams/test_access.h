@@ -1,0 +1,25 @@
+// What the test build of the library exposes beyond the player's export: the
+// platform calls it can redirect, and its inner procedures and state.
+#pragma once
+
+#ifndef DRAVIK_TEST_SEAMS
+#define DRAVIK_TEST_SEAMS
+#endif
+#include "shared/platform.h"
+
+#include <windows.h>
+#include <GL/gl.h>
+
+struct DravikTestAccess {
+    PlatformCalls* platform;
+
+    void (*resizeScene)(int width, int height);
+
+    HWND* mainWindow;
+    HDC* deviceContext;
+    HGLRC* renderContext;
+    float* frameClock;
+    double* framesSinceRefresh;
+};
+
+extern "C" typedef DravikTestAccess* (*DravikTestAccessProc)();
