@@ -28,10 +28,10 @@ void expectNoGrowth(const ProcessResources& before, const ProcessResources& afte
                 after.committedBytes, before.threadWindows, after.threadWindows);
     EXPECT_LE(after.kernelHandles, before.kernelHandles);
     EXPECT_LE(after.threadWindows, before.threadWindows);
-    // Allocators keep a little slack of their own; a leak of anything the
-    // plug-in makes per start (a context, a device context, a texture upload)
-    // costs far more than this over the cycles.
-    EXPECT_LE(after.committedBytes, before.committedBytes + 256 * 1024)
+    // The allocators under the GL grow in steps of their own (up to about 2 MB
+    // seen here, up or down); a rendering context left behind costs about
+    // 4.7 MB a start, the feedback texture's zero buffer 3 MB.
+    EXPECT_LE(after.committedBytes, before.committedBytes + 8 * 1024 * 1024)
         << "from " << before.committedBytes << " to " << after.committedBytes;
     if (before.userObjects == 0 && before.gdiObjects == 0) {
         std::printf("USER and GDI object counts: the system does not count them (Wine answers 0)\n");
