@@ -12,6 +12,30 @@
 #include <cstdio>
 #include <cstring>
 
+namespace {
+
+// Leaves the space's list as a blank bitmap that moves the raster position on
+// by the space's advance in the font selected into deviceContext.
+void remakeSpaceList() {
+    // NOTE: the glyph lists of blank characters are compiled from a bitmap with
+    // no pixel data; Mesa drops such a bitmap from a display list (and raises
+    // GL_OUT_OF_MEMORY), so without this every space in a title would take no
+    // room. A one-byte pixel buffer for a 0 x 0 bitmap gives the same list
+    // everywhere.
+    static const GLubyte blank = 0;
+    const MAT2 identity = {{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+    GLYPHMETRICS metrics = {};
+    if (GetGlyphOutlineA(deviceContext, fontFirstChar, GGO_METRICS, &metrics, 0, nullptr,
+                         &identity) == GDI_ERROR)
+        return;
+    glNewList(fontBase, GL_COMPILE);
+    glBitmap(0, 0, 0.0f, 0.0f, static_cast<GLfloat>(metrics.gmCellIncX),
+             static_cast<GLfloat>(metrics.gmCellIncY), &blank);
+    glEndList();
+}
+
+}  // namespace
+
 void buildFont(const char* face, int height) {
     fontBase = glGenLists(fontCharCount);
     HFONT font = CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
@@ -19,6 +43,7 @@ void buildFont(const char* face, int height) {
                              DEFAULT_PITCH | FF_DONTCARE, face);
     HGDIOBJ previous = SelectObject(deviceContext, font);
     wglUseFontBitmapsA(deviceContext, fontFirstChar, fontCharCount, fontBase);
+    remakeSpaceList();
     SelectObject(deviceContext, previous);
     DeleteObject(font);
 }
