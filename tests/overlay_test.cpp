@@ -27,11 +27,11 @@ protected:
         return itemsOf(captureFeedback([&] { frame(); }), GL_BITMAP_TOKEN);
     }
 
-    // The bar's polygons in what drawOverlay draws, told by their colour.
-    std::vector<FeedbackItem> barPolygons() {
+    // The bar's polygons in what one frame draws, told by their colour.
+    std::vector<FeedbackItem> barPolygonsOfAFrame() {
         std::vector<FeedbackItem> bars;
         for (const FeedbackItem& item :
-             itemsOf(captureFeedback([&] { access().drawOverlay(); }), GL_POLYGON_TOKEN)) {
+             itemsOf(captureFeedback([&] { frame(); }), GL_POLYGON_TOKEN)) {
             const FeedbackVertex& v = item.vertices.front();
             if (std::fabs(v.red - 0.2f) < tolerance && std::fabs(v.green - 0.6f) < tolerance &&
                 std::fabs(v.blue - 0.9f) < tolerance && std::fabs(v.alpha - 0.5f) < tolerance)
@@ -117,9 +117,13 @@ const BarCase barCases[] = {
 TEST_F(Overlay, BarShowsThePlayedFractionAlongTheBottomEdge) {
     for (const BarCase& row : barCases) {
         SCOPED_TRACE(testing::Message() << "position " << row.position << " length " << row.length);
-        *access().songPosition = row.position;
-        *access().songLength = row.length;
-        const std::vector<FeedbackItem> bars = barPolygons();
+        // A fresh load asks for the length on its first frame.
+        unload();
+        load(seamLibrary);
+        ASSERT_EQ(start(), 0);
+        position = row.position;
+        length = row.length;
+        const std::vector<FeedbackItem> bars = barPolygonsOfAFrame();
         if (row.width == 0.0) {
             // Nothing of the bar may show: no polygon, or one of no width.
             for (const FeedbackItem& bar : bars)
