@@ -28,17 +28,19 @@ ensure_packages() {
 
 # A prefix that never waits: no Mono or Gecko installer, unmanaged X11 windows
 # (without a window manager Wine otherwise waits on every hidden window), and
-# crashes that end the process instead of opening a dialog.
+# crashes that end the process instead of opening a dialog. Wine has no
+# "Courier New" face: Liberation Mono, drawn to the same metrics, stands in.
 ensure_wine_prefix() {
-    [ -f "$WINEPREFIX/.gyroquad-ready" ] && return 0
+    [ -f "$WINEPREFIX/.gyroquad-ready-2" ] && return 0
     echo "== creating the Wine prefix in $WINEPREFIX"
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     "$wine" wineboot -i >/dev/null 2>&1
     "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /t REG_SZ /d 'Liberation Mono' /f >/dev/null 2>&1
     /usr/lib/wine/wineserver -w
-    touch "$WINEPREFIX/.gyroquad-ready"
+    touch "$WINEPREFIX/.gyroquad-ready-2"
 }
 
 # Configures and builds one architecture into build/<arch>.

@@ -3,6 +3,7 @@
 #include "window/gl_state.h"
 
 #include "shared/settings.h"
+#include "window/font.h"
 
 #include <windows.h>
 #include <GL/gl.h>
@@ -21,6 +22,7 @@ void initGL() {
     glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glPointSize(2.0f);
+    buildFont("Courier New", 24);
 }
 
 void resizeScene(int width, int height) {

@@ -7,6 +7,7 @@
 #include "shared/platform.h"
 #include "shared/settings.h"
 #include "shared/state.h"
+#include "window/font.h"
 #include "window/gl_state.h"
 
 namespace {
@@ -94,7 +95,10 @@ extern "C" int visInit(visModule* module) {
 }
 
 extern "C" void visQuit(visModule* module) {
-    if (mainWindow)
+    if (mainWindow) {
+        // The context is still current only while the window exists.
+        glDeleteLists(fontBase, fontCharCount);
         DestroyWindow(mainWindow);  // the destroy handling gives the context back
+    }
     UnregisterClassA(windowClassName, module->libraryInstance);
 }

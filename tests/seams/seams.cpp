@@ -2,7 +2,10 @@
 // points one elsewhere, and the export through which tests reach them.
 #include "tests/seams/test_access.h"
 
+#include "plugin/status.h"
+#include "render/overlay.h"
 #include "shared/state.h"
+#include "window/font.h"
 #include "window/gl_state.h"
 
 PlatformCalls platformCalls = {
@@ -23,6 +26,18 @@ extern "C" DravikTestAccess* dravikTestAccess() {
         &renderContext,
         &frameClock,
         &framesSinceRefresh,
+        buildFont,
+        printText,
+        drawOverlay,
+        &fontBase,
+        &cyclePhaseA,
+        &cyclePhaseB,
+        &songPosition,
+        &songLength,
+        songTitle,
+        &playlistIndex,
+        &titlePointer,
+        &queryPhase,
     };
     return &access;
 }

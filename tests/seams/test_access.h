@@ -20,6 +20,20 @@ struct DravikTestAccess {
     HGLRC* renderContext;
     float* frameClock;
     double* framesSinceRefresh;
+
+    // Player status, font and overlay.
+    void (*buildFont)(const char* face, int height);
+    void (*printText)(const char* fmt, ...);
+    void (*drawOverlay)();
+    GLuint* fontBase;
+    float* cyclePhaseA;
+    float* cyclePhaseB;
+    int* songPosition;
+    int* songLength;
+    char* songTitle;  // 256 bytes
+    int* playlistIndex;
+    const char** titlePointer;
+    int* queryPhase;
 };
 
 extern "C" typedef DravikTestAccess* (*DravikTestAccessProc)();
