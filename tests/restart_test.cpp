@@ -22,6 +22,14 @@ void fillRows(visModule& module, std::mt19937& random) {
             value = static_cast<unsigned char>(random());
 }
 
+// Display lists that exist in the current context, among the first names.
+int listsInUse() {
+    int count = 0;
+    for (GLuint name = 1; name <= 4096; ++name)
+        count += glIsList(name) ? 1 : 0;
+    return count;
+}
+
 void expectNoGrowth(const ProcessResources& before, const ProcessResources& after) {
     std::printf("after cycle %d -> last: handles %lu -> %lu, committed %zu -> %zu bytes, windows %d -> %d\n",
                 measuredFrom, before.kernelHandles, after.kernelHandles, before.committedBytes,
@@ -45,18 +53,25 @@ TEST_F(RestartTest, TwoHundredStartsAndQuitsHoldNothingBack) {
     load();
     std::mt19937 random(1);
     ProcessResources measured = {};
+    int measuredLists = 0;
+    int lastLists = 0;
     for (int cycle = 1; cycle <= cycles; ++cycle) {
         ASSERT_EQ(start(), 0) << "cycle " << cycle;
         for (int i = 0; i < 3; ++i) {
             fillRows(*module, random);
             ASSERT_EQ(frame(), 0);
         }
+        lastLists = listsInUse();
+        if (cycle == measuredFrom)
+            measuredLists = lastLists;
         quit();
         ASSERT_TRUE(boxes.empty()) << "cycle " << cycle;
         if (cycle == measuredFrom)
             measured = processResources();
     }
     expectNoGrowth(measured, processResources());
+    EXPECT_EQ(measuredLists, 96);
+    EXPECT_LE(lastLists, measuredLists);
 }
 
 TEST_F(RestartTest, WindowClosedByTheUserAtAnyFrameThenQuit) {
