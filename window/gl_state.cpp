@@ -2,7 +2,9 @@
 // perspective projection that every frame starts from.
 #include "window/gl_state.h"
 
+#include "render/feedback.h"
 #include "shared/settings.h"
+#include "shared/state.h"
 
 #include <windows.h>
 #include <GL/gl.h>
@@ -21,6 +23,7 @@ void initGL() {
     glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glPointSize(2.0f);
+    createBlankTexture(textureNames, textureSize, 3, GL_RGB, 0);
 }
 
 void resizeScene(int width, int height) {

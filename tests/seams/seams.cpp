@@ -2,6 +2,9 @@
 // points one elsewhere, and the export through which tests reach them.
 #include "tests/seams/test_access.h"
 
+#include "render/feedback.h"
+#include "render/frame_rate.h"
+#include "render/scene.h"
 #include "shared/state.h"
 #include "window/gl_state.h"
 
@@ -23,6 +26,16 @@ extern "C" DravikTestAccess* dravikTestAccess() {
         &renderContext,
         &frameClock,
         &framesSinceRefresh,
+        updateFrameRate,
+        &lastRefreshTick,
+        createBlankTexture,
+        drawFeedbackQuad,
+        drawScene,
+        textureNames,
+        &rotationAngle,
+        &cyclePhaseA,
+        &cyclePhaseB,
+        &zeroBufferAllocator,
     };
     return &access;
 }

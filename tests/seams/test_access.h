@@ -10,6 +10,8 @@
 #include <windows.h>
 #include <GL/gl.h>
 
+struct visModule;
+
 struct DravikTestAccess {
     PlatformCalls* platform;
 
@@ -20,6 +22,17 @@ struct DravikTestAccess {
     HGLRC* renderContext;
     float* frameClock;
     double* framesSinceRefresh;
+
+    bool (*updateFrameRate)(int rate);
+    DWORD* lastRefreshTick;
+    void (*createBlankTexture)(GLuint* nameTable, int side, int componentCount, GLenum dataFormat, int slot);
+    void (*drawFeedbackQuad)(int slot);
+    void (*drawScene)(visModule* module);
+    GLuint* textureNames;
+    double* rotationAngle;
+    float* cyclePhaseA;
+    float* cyclePhaseB;
+    void* (**zeroBufferAllocator)(size_t count, size_t size);
 };
 
 extern "C" typedef DravikTestAccess* (*DravikTestAccessProc)();
