@@ -18,12 +18,10 @@ extern "C" int visRender(visModule* module) {
     // The camera looks from -z at the origin: +y is up the screen, +x to the left.
     gluLookAt(0.0, 0.0, -10.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
 
-
     // At most textureRate times a second the feedback texture is renewed.
     if (updateFrameRate(textureRate))
         renderScenePass(module);
     drawFeedbackQuad(0);
-
 
     SwapBuffers(deviceContext);
     return 0;
