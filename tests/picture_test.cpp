@@ -5,7 +5,6 @@
 #include "tests/support/pixels.h"
 #include "tests/support/player.h"
 
-#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -195,7 +194,7 @@ TEST_F(PictureTest, OldPictureFadesAndDrawsInTowardsTheMiddle) {
     for (int n = 1; n <= 12; ++n) {
         SCOPED_TRACE(n);
         const Picture picture = refresh();
-        const double sx = std::pow(0.975, n), sy = std::pow(512.0 / 600 * 580 / 512, n);
+        const double sx = std::pow(0.975, n), sy = std::pow(580.0 / 600, n);
         const double l = 256 + (left - 256) * sx, r = 256 + (right - 256) * sx;
         const double b = 256 + (bottom - 256) * sy, t = 256 + (top - 256) * sy;
         const int midX = static_cast<int>((l + r) / 2), midY = static_cast<int>((b + t) / 2);
