@@ -1,6 +1,8 @@
 // The render hook: one complete frame per call, presented at its end.
 #include "plugin/hooks.h"
 #include "plugin/status.h"
+#include "render/feedback.h"
+#include "render/frame_rate.h"
 #include "render/overlay.h"
 #include "shared/settings.h"
 #include "shared/state.h"
@@ -17,9 +19,15 @@ extern "C" int visRender(visModule* module) {
     framesSinceRefresh += 1.0;
     // The camera looks from -z at the origin: +y is up the screen, +x to the left.
     gluLookAt(0.0, 0.0, -10.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+    // Everything drawn in this frame sees this frame's answers.
     queryPlayerStatus(module);
 
+    // At most textureRate times a second the feedback texture is renewed.
+    if (updateFrameRate(textureRate))
+        renderScenePass(module);
+    drawFeedbackQuad(0);
     drawOverlay();
+
     SwapBuffers(deviceContext);
     return 0;
 }

@@ -2,7 +2,9 @@
 // perspective projection that every frame starts from.
 #include "window/gl_state.h"
 
+#include "render/feedback.h"
 #include "shared/settings.h"
+#include "shared/state.h"
 #include "window/font.h"
 
 #include <windows.h>
@@ -22,6 +24,7 @@ void initGL() {
     glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glPointSize(2.0f);
+    createBlankTexture(textureNames, textureSize, 3, GL_RGB, 0);
     buildFont("Courier New", 24);
 }
 

@@ -4,6 +4,9 @@
 
 #include "plugin/status.h"
 #include "render/overlay.h"
+#include "render/feedback.h"
+#include "render/frame_rate.h"
+#include "render/scene.h"
 #include "shared/state.h"
 #include "window/font.h"
 #include "window/gl_state.h"
@@ -38,6 +41,14 @@ extern "C" DravikTestAccess* dravikTestAccess() {
         &playlistIndex,
         &titlePointer,
         &queryPhase,
+        updateFrameRate,
+        &lastRefreshTick,
+        createBlankTexture,
+        drawFeedbackQuad,
+        drawScene,
+        textureNames,
+        &rotationAngle,
+        &zeroBufferAllocator,
     };
     return &access;
 }

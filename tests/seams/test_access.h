@@ -10,6 +10,8 @@
 #include <windows.h>
 #include <GL/gl.h>
 
+struct visModule;
+
 struct DravikTestAccess {
     PlatformCalls* platform;
 
@@ -34,6 +36,15 @@ struct DravikTestAccess {
     int* playlistIndex;
     const char** titlePointer;
     int* queryPhase;
+    // Refresh throttle, feedback texture and scene.
+    bool (*updateFrameRate)(int rate);
+    DWORD* lastRefreshTick;
+    void (*createBlankTexture)(GLuint* nameTable, int side, int componentCount, GLenum dataFormat, int slot);
+    void (*drawFeedbackQuad)(int slot);
+    void (*drawScene)(visModule* module);
+    GLuint* textureNames;
+    double* rotationAngle;
+    void* (**zeroBufferAllocator)(size_t count, size_t size);
 };
 
 extern "C" typedef DravikTestAccess* (*DravikTestAccessProc)();
