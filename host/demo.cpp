@@ -111,18 +111,17 @@ void synthesizeDemo(DecodedAudio& audio) {
             double beatStart = barStart + beat * beatSeconds;
             if (!breakdown)
                 kick(samples, beatStart);
-            if (bar >= 2 && !breakdown && (beat == 1 || beat == 3))
+            if (bar >= 1 && !breakdown && (beat == 1 || beat == 3))
                 noiseHit(samples, noise, beatStart, 0.05, 0.35, 0.0, false);
-            if (bar >= 4)
+            if (bar >= 2)
                 for (int half = 0; half < 2; ++half)
                     noiseHit(samples, noise, beatStart + half * beatSeconds / 2, 0.012, 0.25,
                              half ? 0.4 : -0.4, true);
         }
-        if (bar >= 1)
-            for (int eighth = 0; eighth < 8; ++eighth) {
-                double frequency = roots[bar % 4] * std::pow(2.0, pattern[eighth] / 12.0);
-                bassNote(samples, barStart + eighth * beatSeconds / 2, beatSeconds / 2, frequency);
-            }
+        for (int eighth = 0; eighth < 8; ++eighth) {
+            double frequency = roots[bar % 4] * std::pow(2.0, pattern[eighth] / 12.0);
+            bassNote(samples, barStart + eighth * beatSeconds / 2, beatSeconds / 2, frequency);
+        }
         if (bar % 4 == 2)
             sweep(samples, barStart, 8 * beatSeconds, 150, 6000);
         if (breakdown && bar == 10)

@@ -209,8 +209,11 @@ int frameLoop(Run& run) {
         if (!playing)
             break;  // the end of the playlist
         const DecodedAudio& audio = run.playlist.audio(run.song);
-        run.options.status->positionMs =
-            static_cast<int>(static_cast<long long>(position) * 1000 / audio.sampleRate);
+        // The virtual clock is exact in milliseconds; the others count frames.
+        run.options.status->positionMs = static_cast<int>(
+            run.clock == Clock::virtualFrames
+                ? run.songRenders * run.interval
+                : static_cast<long long>(position) * 1000 / audio.sampleRate);
         run.module->sampleRate = audio.sampleRate;
         run.module->channelCount = audio.channels;
         writeRows(run.module, audio, position);

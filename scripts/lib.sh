@@ -6,11 +6,13 @@ wine="$root/scripts/wine-run"
 
 # Debian packages: the cross compilers, Wine, a virtual display with Mesa's
 # software OpenGL, fonts that stand in for Windows faces, GoogleTest and stb
-# sources, the build tools.
+# sources, the build tools; sox with its MP3 writer makes the host's
+# compressed test files.
 packages=(
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     wine wine64 xvfb xauth libgl1-mesa-dri fonts-liberation
     googletest libstb-dev cmake ninja-build
+    sox libsox-fmt-mp3
 )
 
 ensure_packages() {
