@@ -150,6 +150,8 @@ LRESULT CALLBACK PlayerTest::boxHook(int code, WPARAM wParam, LPARAM lParam) {
             CapturedBox box = {};
             box.owner = GetWindow(window, GW_OWNER);
             char text[2048] = {};
+            if (box.owner && GetClassNameA(box.owner, text, sizeof text))
+                box.ownerClass = text;
             GetWindowTextA(window, text, sizeof text);
             box.caption = text;
             GetDlgItemTextA(window, 0xFFFF, text, sizeof text);

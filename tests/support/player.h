@@ -15,6 +15,7 @@
 
 struct CapturedBox {
     HWND owner;
+    std::string ownerClass;      // class of the owner while the box was up
     std::string caption;
     std::string text;
     std::vector<int> buttonIds;  // the visible push buttons, by control id
