@@ -8,6 +8,7 @@
 
 #include "host/audio/decoders.h"
 #include "host/audio/text.h"
+#include "host/audio/vorbis_memory.h"
 
 #include <climits>
 #include <cstring>
@@ -18,6 +19,11 @@ namespace {
 // The most frames one byte of a stream is taken to make: a long block of
 // 8192 samples coded in a packet of a few bits.
 constexpr size_t maxFramesPerByte = 4096;
+
+// Gives back the decoder's leftovers when a decode ends.
+struct VorbisHeap {
+    ~VorbisHeap() { vorbisReleaseAll(); }
+};
 
 struct VorbisCloser {
     void operator()(stb_vorbis* v) const { stb_vorbis_close(v); }
@@ -131,6 +137,7 @@ bool decodeVorbis(const uint8_t* data, size_t size, DecodedAudio& out, std::stri
         error = "truncated Ogg Vorbis: the last page is cut short";
         return false;
     }
+    VorbisHeap heap;  // outlives the decoder
     int code = 0;
     std::unique_ptr<stb_vorbis, VorbisCloser> v(stb_vorbis_open_memory(data, static_cast<int>(size), &code, nullptr));
     if (!v) {

@@ -571,18 +571,25 @@ TEST(Rows, MonoFillsBothRowsAlike) {
     EXPECT_NE(rows.spectrum[0][firstByteOfBin(4)], 0);
 }
 
-TEST(Rows, DecodedVorbisShowsItsTonesInTheirBins) {
-    DecodedAudio audio = decodeOk(readFixture("bins_stereo.ogg"));
-    Rows rows = rowsAt(audio, 11025);
-    const int bins[2] = {32, 64};  // half of full scale: about -6 dB
-    for (int ch = 0; ch < 2; ++ch) {
-        SCOPED_TRACE(ch);
-        int peakByte = 0;
-        for (int i = 0; i < rowBytes; ++i) {
-            if (rows.spectrum[ch][i] > rows.spectrum[ch][peakByte]) peakByte = i;
+TEST(Rows, DecodedFilesShowTheirTonesInTheirBins) {
+    for (const char* fixture : {"bins_stereo.ogg", "bins_stereo.mp3"}) {
+        SCOPED_TRACE(fixture);
+#ifndef _WIN32
+        if (std::string(fixture).find(".mp3") != std::string::npos) continue;  // no codec natively
+#endif
+        DecodedAudio audio = decodeOk(readFixture(fixture));
+        ASSERT_EQ(audio.channels, 2);
+        Rows rows = rowsAt(audio, 11025);
+        const int bins[2] = {32, 64};  // half of full scale: about -6 dB
+        for (int ch = 0; ch < 2; ++ch) {
+            SCOPED_TRACE(ch);
+            int peakByte = 0;
+            for (int i = 0; i < rowBytes; ++i) {
+                if (rows.spectrum[ch][i] > rows.spectrum[ch][peakByte]) peakByte = i;
+            }
+            EXPECT_EQ(1 + peakByte * 256 / rowBytes, bins[ch]);
+            EXPECT_NEAR(rows.spectrum[ch][peakByte], 233, 4);
         }
-        EXPECT_EQ(1 + peakByte * 256 / rowBytes, bins[ch]);
-        EXPECT_NEAR(rows.spectrum[ch][peakByte], 233, 4);
     }
 }
 
