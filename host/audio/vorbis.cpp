@@ -8,6 +8,7 @@
 
 #include "host/audio/decoders.h"
 #include "host/audio/text.h"
+#include "host/audio/vorbis_headers.h"
 #include "host/audio/vorbis_memory.h"
 
 #include <climits>
@@ -137,6 +138,7 @@ bool decodeVorbis(const uint8_t* data, size_t size, DecodedAudio& out, std::stri
         error = "truncated Ogg Vorbis: the last page is cut short";
         return false;
     }
+    if (!checkVorbisHeaders(data, size, error)) return false;
     VorbisHeap heap;  // outlives the decoder
     int code = 0;
     std::unique_ptr<stb_vorbis, VorbisCloser> v(stb_vorbis_open_memory(data, static_cast<int>(size), &code, nullptr));

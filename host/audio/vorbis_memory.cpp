@@ -18,7 +18,9 @@ thread_local size_t liveBytes = 0;
 
 extern "C" void* vorbisMalloc(size_t size) {
     if (size > vorbisMemoryLimit - liveBytes) return nullptr;
-    Block* block = static_cast<Block*>(std::malloc(sizeof(Block) + size));
+    // NOTE: zeroed, because some error paths of the decoder free pointers
+    // in tables they had not finished filling.
+    Block* block = static_cast<Block*>(std::calloc(1, sizeof(Block) + size));
     if (!block) return nullptr;
     block->previous = nullptr;
     block->next = liveBlocks;

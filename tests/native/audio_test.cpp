@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -224,6 +225,13 @@ TEST(VorbisDecoding, BadStreamsAreRefusedWithTheReason) {
     Bytes good = readFixture("bins_stereo.ogg");
     Bytes opus = good;
     memcpy(opus.data() + 28, "OpusHead", 8);
+    // Comment counts and lengths larger than the header itself.
+    size_t comments = std::search(good.begin(), good.end(), std::begin("\x03vorbis"), std::end("\x03vorbis") - 1) -
+                      good.begin() + 7;
+    uint32_t vendor = good[comments] | good[comments + 1] << 8;
+    Bytes hugeVendor = good, hugeCount = good;
+    memset(hugeVendor.data() + comments, 0xFF, 4);
+    memcpy(hugeCount.data() + comments + 4 + vendor, "\x01\x00\x00\x20", 4);
     Bytes setupBroken = good;
     for (size_t i = 0x100; i < 0x180 && i < setupBroken.size(); ++i) setupBroken[i] ^= 0xA5;
     const struct {
@@ -234,6 +242,8 @@ TEST(VorbisDecoding, BadStreamsAreRefusedWithTheReason) {
         {"cut in the middle", Bytes(good.begin(), good.begin() + good.size() / 2), "truncated"},
         {"cut in the first page", Bytes(good.begin(), good.begin() + 20), "truncated"},
         {"Opus", opus, "Opus"},
+        {"vendor longer than its header", hugeVendor, "corrupt Vorbis comments"},
+        {"a third of a billion comments", hugeCount, "corrupt Vorbis comments"},
         {"broken setup", setupBroken, ""},
     };
     for (const auto& c : cases) {
