@@ -15,6 +15,10 @@ packages=(
     sox libsox-fmt-mp3
 )
 
+# For the native build of the audio code: clang with its sanitizer and
+# libFuzzer runtimes, and LLVM's symbolizer for readable reports.
+native_packages=(clang libclang-rt-14-dev llvm)
+
 ensure_packages() {
     local missing=()
     for p in "${packages[@]}" "$@"; do
@@ -50,6 +54,14 @@ build_arch() {
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-w64-mingw32.cmake" \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo "${@:2}" >/dev/null
     cmake --build "$root/build/$arch"
+}
+
+# Configures and builds the audio code natively with clang into build/native:
+# sanitized unit tests, the fuzzers and the decoding benchmark.
+build_native() {
+    cmake -S "$root/tests/native" -B "$root/build/native" -G Ninja \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "$@" >/dev/null
+    cmake --build "$root/build/native"
 }
 
 # Runs a command with DISPLAY set: the caller's display if there is one,
