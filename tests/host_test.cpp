@@ -410,3 +410,24 @@ TEST(HostOptions, MistakesOnTheCommandLineAreReportedWithTheUsage) {
 }
 
 }  // namespace
+
+namespace {
+
+// Run by ctest with ALSA's null device as the default (tests/CMakeLists.txt).
+TEST(HostSound, PlaysThroughTheDeviceToTheEndOfTheSong) {
+    std::string log = testDirectory() + "\\probe.log";
+    HostRun run = runHost({"--plugin", probe, "host-fixtures\\tone.ogg"}, probeEnvironment(log));
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_EQ(run.output.find("vishost: "), std::string::npos) << "a device was there: " << run.output;
+    std::vector<ProbeEvent> events = readProbeLog(log);
+    EXPECT_EQ(kinds(events), (std::vector<std::string>{"init", "render", "quit", "destroyed"}));
+    long long previous = -1;
+    for (const ProbeEvent& render : ofKind(events, "render")) {
+        EXPECT_GE(render.number("position"), previous) << "the position heard never runs backwards";
+        EXPECT_LT(render.number("position"), 2000) << "the song ends when it has been heard";
+        previous = render.number("position");
+    }
+}
+
+}  // namespace
