@@ -39,6 +39,8 @@ struct Run {
     long long songRenders = 0;    // render calls since the song began (virtual clock)
     double songStartMs = 0;       // counter time at which the song began
 
+    HANDLE prefetch = nullptr;    // decodes the entries after the song playing now
+
     HWND captureWindow = nullptr;
     long long captureTotal = 0;   // frames the captured run will write
 };
@@ -130,6 +132,34 @@ size_t nextPlayable(Run& run, size_t index) {
     return index;
 }
 
+DWORD WINAPI prefetchMain(void* parameter) {
+    auto* run = static_cast<Run*>(parameter);
+    nextPlayable(*run, run->song + 1);
+    return 0;
+}
+
+// Waits until the entries after the song playing now have been decoded.
+void finishPrefetch(Run& run) {
+    if (!run.prefetch)
+        return;
+    if (WaitForSingleObject(run.prefetch, INFINITE) != WAIT_OBJECT_0)
+        reportFailure("waiting for the next song to be decoded");
+    CloseHandle(run.prefetch);
+    run.prefetch = nullptr;
+}
+
+// Starts decoding the entries after the song playing now, up to the next one
+// that can play, so that the frames do not stop while it is decoded. Where no
+// thread can start, the decoding happens when the song is due.
+void startPrefetch(Run& run) {
+    finishPrefetch(run);
+    if (run.song + 1 >= run.playlist.size())
+        return;
+    run.prefetch = CreateThread(nullptr, 0, prefetchMain, &run, 0, nullptr);
+    if (!run.prefetch)
+        reportFailure("starting to decode the next song");
+}
+
 // The frame of the song heard now.
 size_t songPosition(Run& run) {
     const DecodedAudio& audio = run.playlist.audio(run.song);
@@ -157,12 +187,15 @@ size_t advance(Run& run, bool& playing) {
         }
         run.sound.close();
         run.playlist.release(run.song);
+        finishPrefetch(run);
         size_t next = nextPlayable(run, run.song + 1);
         if (next >= run.playlist.size()) {
             playing = false;
             return 0;
         }
         beginSong(run, next);
+        if (!run.capturing)
+            startPrefetch(run);
     }
 }
 
@@ -292,9 +325,12 @@ int runVisualization(VisualizationRun& options) {
         return 1;
     }
     beginSong(run, first);
+    if (!run.capturing)
+        startPrefetch(run);
     int exitCode = frameLoop(run);
     run.sound.close();
     module->quitHook(module);
+    finishPrefetch(run);
     return exitCode;
 }
 

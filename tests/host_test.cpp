@@ -260,6 +260,30 @@ TEST(HostPlayback, PlaysEachEntryToItsEndSkipsBrokenOnesAndStopsAtTheEnd) {
     }
 }
 
+// Live, the entries after the song playing are decoded while it plays.
+TEST(HostPlayback, ALiveRunMovesFromSongToSongPastBrokenEntries) {
+    std::string dir = testDirectory();
+    std::string log = dir + "\\probe.log";
+    writeWav(dir + "\\one.wav", 22050, 2, testSignal(22050, 2, 0.4));
+    writeFileBytes(dir + "\\broken.wav", "RIFF....WAVEfmt nothing more");
+    writeWav(dir + "\\two.wav", 11025, 1, testSignal(11025, 1, 0.4));
+    HostRun run = runHost({"--plugin", probe, "--no-sound", dir + "\\one.wav", dir + "\\broken.wav", dir + "\\two.wav"},
+                          probeEnvironment(log));
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_EQ(countLinesWith(run.output, "broken.wav: "), 1) << run.output;
+    std::vector<ProbeEvent> events = readProbeLog(log);
+    EXPECT_EQ(kinds(events), (std::vector<std::string>{"init", "render", "quit", "destroyed"}));
+    std::vector<long long> indices;
+    for (const ProbeEvent& render : ofKind(events, "render")) {
+        if (indices.empty() || indices.back() != render.number("index"))
+            indices.push_back(render.number("index"));
+        EXPECT_EQ(render.number("rate"), render.number("index") == 0 ? 22050 : 11025);
+        EXPECT_LT(render.number("position"), 400);
+    }
+    EXPECT_EQ(indices, (std::vector<long long>{0, 2}));
+}
+
 TEST(HostPlayback, APlaylistWithNothingPlayableIsAnError) {
     std::string dir = testDirectory();
     std::string log = dir + "\\probe.log";
