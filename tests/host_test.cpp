@@ -144,6 +144,23 @@ TEST(HostPlugin, ConfigRunsOnlyTheConfigureHook) {
     EXPECT_NE(events[0].number("parent"), 0);
 }
 
+TEST(HostPlugin, ConfigShowsTheRealPluginsAboutBoxOwnedByThePlayerWindow) {
+    HWND owner = nullptr;
+    HostRun run = runHost({"--config"}, {}, [&](HANDLE process) {
+        HWND box = nullptr;
+        for (int i = 0; i < 300 && !box && WaitForSingleObject(process, 0) == WAIT_TIMEOUT; ++i) {
+            box = FindWindowA("#32770", "Gyroquad (30/07/2k2)");
+            Sleep(50);
+        }
+        ASSERT_NE(box, nullptr) << "the about box never showed";
+        owner = GetWindow(box, GW_OWNER);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);  // as its OK button does
+    });
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_NE(owner, nullptr) << "the box belongs to the player window";
+}
+
 TEST(HostPlugin, FailuresOfThePluginEndTheHostWithAClearError) {
     struct Case {
         const char* name;
