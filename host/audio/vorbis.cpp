@@ -159,6 +159,10 @@ bool decodeVorbis(const uint8_t* data, size_t size, DecodedAudio& out, std::stri
     out.channels = kept;
     out.title = commentTitle(v.get());
     out.samples.clear();
+    // The length the last page claims, when it is believable: one allocation
+    // instead of a growing buffer.
+    unsigned int claimed = stb_vorbis_stream_length_in_samples(v.get());
+    if (claimed > 0 && claimed <= frameLimit) out.samples.reserve(static_cast<size_t>(claimed) * kept);
     const int chunkFrames = 4096;
     std::unique_ptr<float[]> chunk(new float[chunkFrames * kept]);
     size_t frames = 0;
