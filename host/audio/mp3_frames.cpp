@@ -79,6 +79,11 @@ bool readMpegHeader(const uint8_t* p, MpegHeader& header) {
 bool parseMp3(const uint8_t* data, size_t size, Mp3Stream& stream, std::string& error) {
     std::string v2Title, v1Title;
     size_t start = readId3v2(data, size, v2Title);
+    if (start > size) {
+        error = "truncated MP3: the ID3v2 tag declares " + std::to_string(start) + " bytes, only " +
+                std::to_string(size) + " are present";
+        return false;
+    }
     size_t end = size;
     if (readId3v1(data + start, size - start, v1Title)) end -= 128;
     stream.title = v2Title.empty() ? v1Title : v2Title;

@@ -414,6 +414,7 @@ TEST(Mp3Frames, BadStreamsAreRefusedWithTheReason) {
     } cases[] = {
         {"last frame cut short", Bytes(frames.begin(), frames.end() - 100), "truncated MP3"},
         {"a tag and nothing else", tagOnly, "no MPEG audio frames"},
+        {"cut inside the tag", Bytes(tagOnly.begin(), tagOnly.end() - 3), "truncated MP3: the ID3v2 tag"},
         {"layer II", layer2, "layer II"},
     };
     for (const auto& c : cases) {
