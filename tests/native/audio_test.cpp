@@ -221,6 +221,16 @@ TEST(VorbisDecoding, DecodesStereoWithTheCommentTitle) {
     EXPECT_EQ(audio.title, "");
 }
 
+TEST(VorbisDecoding, ThreeChannelsGiveLeftAndRightNotCentre) {
+    DecodedAudio audio = decodeOk(readFixture("three_channels.ogg"));
+    ASSERT_EQ(audio.channels, 2);
+    double energy[2] = {0, 0};
+    for (size_t i = 0; i < audio.samples.size(); ++i) energy[i % 2] += audio.samples[i] * audio.samples[i];
+    size_t frames = audio.samples.size() / 2;
+    EXPECT_GT(energy[0] / frames, 0.1);  // a sine at half scale has 0.125
+    EXPECT_GT(energy[1] / frames, 0.1);
+}
+
 TEST(VorbisDecoding, BadStreamsAreRefusedWithTheReason) {
     Bytes good = readFixture("bins_stereo.ogg");
     Bytes opus = good;
