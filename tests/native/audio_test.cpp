@@ -264,6 +264,23 @@ TEST(VorbisDecoding, BadStreamsAreRefusedWithTheReason) {
     }
 }
 
+TEST(VorbisDecoding, HostileHeadersFoundByFuzzingAreRefused) {
+    // Each of these made the packaged decoder write past a buffer or
+    // overflow an integer before the headers were checked.
+    const struct {
+        const char* fixture;
+        const char* reason;
+    } cases[] = {
+        {"hostile/vorbis_comment_list.ogg", "corrupt Vorbis comments"},
+        {"hostile/vorbis_lookup_overflow.ogg", "a codebook of"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fixture);
+        std::string error = decodeError(readFixture(c.fixture));
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    }
+}
+
 // ---- MP3 --------------------------------------------------------------------
 
 // The fixture's frames without its own ID3 tags.
