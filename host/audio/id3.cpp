@@ -7,6 +7,7 @@
 
 namespace {
 
+// A big-endian 32-bit integer.
 uint32_t be32(const uint8_t* p) {
     return (static_cast<uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
 }

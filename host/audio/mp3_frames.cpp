@@ -19,6 +19,7 @@ const int bitrates[2][3][15] = {
 };
 const int mpeg1Rates[3] = {44100, 48000, 32000};
 
+// True when two headers belong to one stream.
 bool sameStream(const MpegHeader& a, const MpegHeader& b) {
     return a.version == b.version && a.layer == b.layer && a.sampleRate == b.sampleRate;
 }

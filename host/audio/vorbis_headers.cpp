@@ -43,6 +43,7 @@ struct BitReader {
     }
 };
 
+// The number of bits value needs.
 int ilog(uint32_t value) {
     int bits = 0;
     while (value) ++bits, value >>= 1;
@@ -170,6 +171,7 @@ bool checkMappings(BitReader& bits, int channels, std::string& error) {
     return true;
 }
 
+// A little-endian 32-bit integer.
 uint32_t le32(const uint8_t* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
