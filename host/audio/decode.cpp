@@ -8,6 +8,7 @@
 
 namespace {
 
+// True when the data opens with the magic text.
 bool startsWith(const uint8_t* data, size_t size, const char* magic) {
     size_t length = strlen(magic);
     return size >= length && memcmp(data, magic, length) == 0;

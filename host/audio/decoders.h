@@ -7,7 +7,7 @@
 
 // The most samples (frames times kept channels) one file may decode to: whole
 // files are held as floats, so this bounds the memory a file can claim.
-constexpr size_t maxDecodedSamples = sizeof(void*) >= 8 ? size_t(1) << 28 : size_t(1) << 26;
+constexpr size_t maxDecodedSamples = sizeof(void*) >= 8 ? size_t(1) << 30 : size_t(1) << 27;
 
 // The longest title kept from a tag, in bytes.
 constexpr size_t maxTitleBytes = 255;

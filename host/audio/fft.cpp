@@ -22,6 +22,7 @@ struct FftTables {
     }
 };
 
+// The tables, computed on first use.
 const FftTables& tables() {
     static const FftTables t;
     return t;

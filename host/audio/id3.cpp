@@ -7,6 +7,7 @@
 
 namespace {
 
+// A big-endian 32-bit integer.
 uint32_t be32(const uint8_t* p) {
     return (static_cast<uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
 }
@@ -108,12 +109,11 @@ size_t readId3v2(const uint8_t* data, size_t size, std::string& title) {
     int major = data[3];
     uint8_t flags = data[5];
     size_t total = 10 + static_cast<size_t>(tagSize) + ((major == 4 && (flags & 0x10)) ? 10 : 0);
-    if (total > size) total = size;
     if (major < 2 || major > 4) return total;
     if (major == 2 && (flags & 0x40)) return total;  // compressed tag
 
     const uint8_t* body = data + 10;
-    size_t bodySize = total - 10 < tagSize ? total - 10 : tagSize;
+    size_t bodySize = size - 10 < tagSize ? size - 10 : tagSize;
     std::vector<uint8_t> plain;
     if (major < 4 && (flags & 0x80)) {
         plain = resynchronise(body, bodySize);

@@ -26,8 +26,9 @@ struct Mp3Stream {
 // Reads the header of 4 bytes at p; false when they are not a valid one.
 bool readMpegHeader(const uint8_t* p, MpegHeader& header);
 
-// The size of the ID3v2 tag at the start of data, footer included; 0 when
-// there is none. Sets title to the tag's title ("artist - title"), if any.
+// The size the ID3v2 tag at the start of data declares, footer included
+// (more than size when the file is cut inside it); 0 when there is none.
+// Sets title to the tag's title ("artist - title"), if any.
 size_t readId3v2(const uint8_t* data, size_t size, std::string& title);
 
 // True when the last 128 bytes are an ID3v1 tag; sets title from it.

@@ -22,6 +22,7 @@ struct AcmStream {
     }
 };
 
+// The error line for a codec manager call that failed.
 std::string acmFailure(const char* operation, MMRESULT result) {
     return std::string("MP3 decoding failed: ") + operation + " answered " + std::to_string(result);
 }

@@ -19,6 +19,7 @@ const int bitrates[2][3][15] = {
 };
 const int mpeg1Rates[3] = {44100, 48000, 32000};
 
+// True when two headers belong to one stream.
 bool sameStream(const MpegHeader& a, const MpegHeader& b) {
     return a.version == b.version && a.layer == b.layer && a.sampleRate == b.sampleRate;
 }
@@ -79,6 +80,11 @@ bool readMpegHeader(const uint8_t* p, MpegHeader& header) {
 bool parseMp3(const uint8_t* data, size_t size, Mp3Stream& stream, std::string& error) {
     std::string v2Title, v1Title;
     size_t start = readId3v2(data, size, v2Title);
+    if (start > size) {
+        error = "truncated MP3: the ID3v2 tag declares " + std::to_string(start) + " bytes, only " +
+                std::to_string(size) + " are present";
+        return false;
+    }
     size_t end = size;
     if (readId3v1(data + start, size - start, v1Title)) end -= 128;
     stream.title = v2Title.empty() ? v1Title : v2Title;

@@ -23,6 +23,7 @@ namespace {
 constexpr double spectrumFloorDb = -70.0;
 constexpr int spectrumBins = fftSize / 2;
 
+// The periodic Hann window of fftSize points, computed on first use.
 const double* hannWindow() {
     static const struct Window {
         double w[fftSize];
@@ -44,6 +45,7 @@ float sampleBefore(const DecodedAudio& audio, size_t frames, size_t end, size_t 
     return audio.samples[frame * audio.channels + source];
 }
 
+// A sample as a signed 8-bit waveform byte.
 unsigned char waveformByte(float sample) {
     double value = std::floor(static_cast<double>(sample) * 128.0);
     if (!(value >= -128.0)) value = -128.0;  // NaN too
@@ -51,6 +53,7 @@ unsigned char waveformByte(float sample) {
     return static_cast<unsigned char>(static_cast<signed char>(static_cast<int>(value)));
 }
 
+// An FFT magnitude as a spectrum byte on the decibel scale.
 unsigned char spectrumByte(double magnitude) {
     double relative = magnitude / (fftSize / 4.0);
     if (!(relative > 0.0)) return 0;

@@ -1,6 +1,6 @@
 // Ogg Vorbis decoding through stb_vorbis: the check that the stream is Vorbis
-// and whole, the title from the comments, and the samples of the first two
-// channels.
+// and whole, the title from the comments, and the samples of the left and
+// right channels.
 #define STB_VORBIS_HEADER_ONLY
 #define STB_VORBIS_NO_STDIO
 #define STB_VORBIS_NO_PUSHDATA_API
@@ -159,18 +159,30 @@ bool decodeVorbis(const uint8_t* data, size_t size, DecodedAudio& out, std::stri
     out.channels = kept;
     out.title = commentTitle(v.get());
     out.samples.clear();
+    // The length the last page claims, when it is believable: one allocation
+    // instead of a growing buffer.
+    unsigned int claimed = stb_vorbis_stream_length_in_samples(v.get());
+    if (claimed > 0 && claimed <= frameLimit) out.samples.reserve(static_cast<size_t>(claimed) * kept);
+    // Vorbis orders three channels and five to eight as left, centre, right,
+    // ...: the right channel is then the third.
+    const int all = info.channels;
+    const int right = (all == 3 || all >= 5) ? 2 : 1;
     const int chunkFrames = 4096;
-    std::unique_ptr<float[]> chunk(new float[chunkFrames * kept]);
+    std::unique_ptr<float[]> chunk(new float[chunkFrames * all]);
     size_t frames = 0;
     for (;;) {
-        int got = stb_vorbis_get_samples_float_interleaved(v.get(), kept, chunk.get(), chunkFrames * kept);
+        int got = stb_vorbis_get_samples_float_interleaved(v.get(), all, chunk.get(), chunkFrames * all);
         if (got <= 0) break;
         frames += got;
         if (frames > frameLimit) {
             error = "too long: the Vorbis stream decodes to more audio than the player holds in memory";
             return false;
         }
-        out.samples.insert(out.samples.end(), chunk.get(), chunk.get() + got * kept);
+        for (int frame = 0; frame < got; ++frame) {
+            const float* source = chunk.get() + static_cast<size_t>(frame) * all;
+            out.samples.push_back(source[0]);
+            if (kept == 2) out.samples.push_back(source[right]);
+        }
     }
     if (frames == 0) {
         error = "no audio: the Vorbis stream holds no samples";

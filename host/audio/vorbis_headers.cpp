@@ -2,7 +2,7 @@
 // them. NOTE: the stb_vorbis that Debian ships trusts counts and sizes in
 // these headers that a hostile file can set (comment counts and lengths, the
 // size of a codebook's value table, a sixteenth submap), and writes past its
-// buffers when they are absurd. Headers that carry such values are refused
+// buffers or overflows its integers when they are absurd. Headers that carry such values are refused
 // here; anything else that is malformed is left for the decoder to report.
 #include "host/audio/vorbis_headers.h"
 
@@ -43,6 +43,7 @@ struct BitReader {
     }
 };
 
+// The number of bits value needs.
 int ilog(uint32_t value) {
     int bits = 0;
     while (value) ++bits, value >>= 1;
@@ -100,6 +101,13 @@ bool checkCodebooks(BitReader& bits, int count, std::string& error) {
         int valueBits = static_cast<int>(bits.read(4)) + 1;
         bits.read(1);
         uint64_t values = lookup == 1 ? lookup1Values(entries, dimensions) : uint64_t(entries) * dimensions;
+        // NOTE: the decoder finds the lookup-1 value count with powers of the
+        // count plus one, converted to int: they must stay within an int.
+        if (lookup == 1 && std::pow(static_cast<double>(values) + 2.0, dimensions) >= 2147483647.0) {
+            error = "unsupported Vorbis stream: a codebook of " + std::to_string(entries) + " entries in " +
+                    std::to_string(dimensions) + " dimensions";
+            return false;
+        }
         bits.skip(values * valueBits);
         if (bits.exhausted) return true;
     }
@@ -163,6 +171,7 @@ bool checkMappings(BitReader& bits, int channels, std::string& error) {
     return true;
 }
 
+// A little-endian 32-bit integer.
 uint32_t le32(const uint8_t* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }

@@ -221,6 +221,16 @@ TEST(VorbisDecoding, DecodesStereoWithTheCommentTitle) {
     EXPECT_EQ(audio.title, "");
 }
 
+TEST(VorbisDecoding, ThreeChannelsGiveLeftAndRightNotCentre) {
+    DecodedAudio audio = decodeOk(readFixture("three_channels.ogg"));
+    ASSERT_EQ(audio.channels, 2);
+    double energy[2] = {0, 0};
+    for (size_t i = 0; i < audio.samples.size(); ++i) energy[i % 2] += audio.samples[i] * audio.samples[i];
+    size_t frames = audio.samples.size() / 2;
+    EXPECT_GT(energy[0] / frames, 0.1);  // a sine at half scale has 0.125
+    EXPECT_GT(energy[1] / frames, 0.1);
+}
+
 TEST(VorbisDecoding, BadStreamsAreRefusedWithTheReason) {
     Bytes good = readFixture("bins_stereo.ogg");
     Bytes opus = good;
@@ -251,6 +261,23 @@ TEST(VorbisDecoding, BadStreamsAreRefusedWithTheReason) {
         std::string error = decodeError(c.bytes);
         EXPECT_NE(error.find(c.reason), std::string::npos) << error;
         EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(VorbisDecoding, HostileHeadersFoundByFuzzingAreRefused) {
+    // Each of these made the packaged decoder write past a buffer or
+    // overflow an integer before the headers were checked.
+    const struct {
+        const char* fixture;
+        const char* reason;
+    } cases[] = {
+        {"hostile/vorbis_comment_list.ogg", "corrupt Vorbis comments"},
+        {"hostile/vorbis_lookup_overflow.ogg", "a codebook of"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fixture);
+        std::string error = decodeError(readFixture(c.fixture));
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
     }
 }
 
@@ -414,6 +441,7 @@ TEST(Mp3Frames, BadStreamsAreRefusedWithTheReason) {
     } cases[] = {
         {"last frame cut short", Bytes(frames.begin(), frames.end() - 100), "truncated MP3"},
         {"a tag and nothing else", tagOnly, "no MPEG audio frames"},
+        {"cut inside the tag", Bytes(tagOnly.begin(), tagOnly.end() - 3), "truncated MP3: the ID3v2 tag"},
         {"layer II", layer2, "layer II"},
     };
     for (const auto& c : cases) {
