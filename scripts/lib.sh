@@ -6,12 +6,18 @@ wine="$root/scripts/wine-run"
 
 # Debian packages: the cross compilers, Wine, a virtual display with Mesa's
 # software OpenGL, fonts that stand in for Windows faces, GoogleTest and stb
-# sources, the build tools.
+# sources, the build tools; sox with its MP3 writer makes the host's
+# compressed test files.
 packages=(
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     wine wine64 xvfb xauth libgl1-mesa-dri fonts-liberation
     googletest libstb-dev cmake ninja-build
+    sox libsox-fmt-mp3
 )
+
+# For the native build of the audio code: clang with its sanitizer and
+# libFuzzer runtimes, and LLVM's symbolizer for readable reports.
+native_packages=(clang libclang-rt-14-dev llvm)
 
 ensure_packages() {
     local missing=()
@@ -50,6 +56,14 @@ build_arch() {
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-w64-mingw32.cmake" \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo "${@:2}" >/dev/null
     cmake --build "$root/build/$arch"
+}
+
+# Configures and builds the audio code natively with clang into build/native:
+# sanitized unit tests, the fuzzers and the decoding benchmark.
+build_native() {
+    cmake -S "$root/tests/native" -B "$root/build/native" -G Ninja \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "$@" >/dev/null
+    cmake --build "$root/build/native"
 }
 
 # Runs a command with DISPLAY set: the caller's display if there is one,
