@@ -50,6 +50,10 @@ bool parseOptions(const std::vector<std::wstring>& args, Options& options, std::
     for (size_t i = 0; i < args.size(); ++i) {
         const std::wstring& arg = args[i];
         if (optionsEnded || arg.size() < 2 || arg.compare(0, 2, L"--") != 0) {
+            if (arg.empty()) {
+                error = "an empty file name was given";
+                return false;
+            }
             options.files.push_back(arg);
             continue;
         }

@@ -440,6 +440,7 @@ TEST(HostOptions, MistakesOnTheCommandLineAreReportedWithTheUsage) {
     const std::vector<std::vector<std::string>> cases = {
         {"--frames", "0"}, {"--frames", "ten"}, {"--seconds", "-1"}, {"--seconds", "nan"},
         {"--module", "-1"}, {"--capture"},      {"--bogus"},         {"--list", "--config"},
+        {""},  // an empty file name would otherwise stand for the demo piece
     };
     for (const auto& args : cases) {
         SCOPED_TRACE(args[0] + (args.size() > 1 ? " " + args[1] : ""));
