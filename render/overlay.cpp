@@ -8,6 +8,7 @@
 #include "shared/settings.h"
 #include "shared/state.h"
 #include "window/font.h"
+#include "window/gl_state.h"
 
 #include <windows.h>
 #include <GL/gl.h>
@@ -19,15 +20,6 @@ namespace {
 constexpr float phaseStepA = 0.051f;
 constexpr float phaseStepB = 0.005f;
 constexpr double barHeight = 15.0;
-
-// Leaves the window-pixel projection: one unit per pixel, origin lower left.
-void loadWindowPixels() {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0.0, windowWidth, 0.0, windowHeight, 0.0, 0.1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
 
 void drawTitle() {
     const double a = cyclePhaseA;
@@ -58,7 +50,7 @@ void drawProgressBar() {
 }  // namespace
 
 void drawOverlay() {
-    loadWindowPixels();
+    loadWindowPixelProjection();
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);

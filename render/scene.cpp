@@ -7,6 +7,7 @@
 
 #include "shared/settings.h"
 #include "shared/state.h"
+#include "window/gl_state.h"
 
 #include <GL/gl.h>
 
@@ -145,13 +146,9 @@ void drawScene(visModule* module) {
     glDisable(GL_TEXTURE_2D);
     drawCube(*module);
 
-    // The window-pixel projection: flat figures at depth 0 pass the depth
-    // test wherever they fall, in front of the cube.
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0.0, windowWidth, 0.0, windowHeight, 0.0, 0.1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    // Flat figures at depth 0 pass the depth test wherever they fall, in
+    // front of the cube.
+    loadWindowPixelProjection();
 
     const Colour colour = frameColour();
     drawDots(*module, colour);

@@ -38,3 +38,11 @@ void resizeScene(int width, int height) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
+
+void loadWindowPixelProjection() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, windowWidth, 0.0, windowHeight, 0.0, 0.1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
