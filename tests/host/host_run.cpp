@@ -61,6 +61,12 @@ HostRun runHost(const std::vector<std::string>& args, const Environment& environ
     }
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
 
+    // NOTE: under Wine the first process of a session to touch the desktop
+    // starts the desktop process, which inherits that process's output and
+    // lives as long as the session's programs do. Touching it here first keeps
+    // it from holding the child's output pipe open while this test waits.
+    GetDesktopWindow();
+
     std::string commandLine = "vishost.exe";
     for (const std::string& arg : args)
         commandLine += " " + quoted(arg);
