@@ -281,6 +281,18 @@ TEST(VorbisDecoding, HostileHeadersFoundByFuzzingAreRefused) {
     }
 }
 
+TEST(VorbisDecoding, CorruptPacketFoundByFuzzingDecodesWithoutFault) {
+    // A packet whose window ends past the block left the decoder a negative
+    // length to look its next window up by; the sanitizers watch the rest.
+    Bytes file = readFixture("hostile/vorbis_negative_window.ogg");
+    DecodedAudio audio;
+    std::string error;
+    if (decodeAudio(file.data(), file.size(), audio, error))
+        EXPECT_LE(audio.channels, 2);
+    else
+        EXPECT_FALSE(error.empty());
+}
+
 // ---- MP3 --------------------------------------------------------------------
 
 // The fixture's frames without its own ID3 tags.
