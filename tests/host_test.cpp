@@ -555,11 +555,42 @@ TEST(HostWindow, ClosingThePluginWindowEndsTheRunCleanly) {
     }
 }
 
+// A night-long run: the playlist over and over on the virtual clock, each
+// round decoded again under the same title, with a line of figures per block.
+TEST(HostPlayback, RepeatPlaysTheListOverAndOverOnTheVirtualClock) {
+    std::string dir = testDirectory();
+    std::string log = dir + "\\probe.log";
+    std::string song = dir + "\\song.wav";
+    writeWav(song, 8000, 1, testSignal(8000, 1, 0.06), "Encore");  // 3 frames of 25 ms
+    writeFileBytes(dir + "\\broken.wav", "RIFF");
+    HostRun run = runHost({"--plugin", probe, "--virtual-clock", "--repeat", "--stats", "4", "--frames", "10",
+                           song, dir + "\\broken.wav"},
+                          probeEnvironment(log));
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_EQ(countLinesWith(run.output, "broken.wav: "), 1) << "a bad file is named once, not every round";
+    EXPECT_EQ(countLinesWith(run.output, " ms per frame"), 2) << run.output;
+    EXPECT_NE(run.output.find("frames 8: cpu "), std::string::npos) << run.output;
+    std::vector<ProbeEvent> renders = ofKind(readProbeLog(log), "render");
+    ASSERT_EQ(renders.size(), 10u);
+    DecodedAudio audio = decodeFile(song);
+    for (size_t i = 0; i < renders.size(); ++i) {
+        SCOPED_TRACE("frame " + std::to_string(i));
+        EXPECT_EQ(renders[i].number("position"), static_cast<long long>(i % 3) * 25);
+        EXPECT_EQ(renders[i].number("index"), 0);
+        EXPECT_EQ(renders[i].bytes("title"), "Encore");
+        EXPECT_EQ(renders[i].number("titleAddress"), renders[0].number("titleAddress"))
+            << "a title handed out stays where it is";
+        expectRowsOf(audio, renders[i]);
+    }
+}
+
 TEST(HostOptions, MistakesOnTheCommandLineAreReportedWithTheUsage) {
     const std::vector<std::vector<std::string>> cases = {
         {"--frames", "0"}, {"--frames", "ten"}, {"--seconds", "-1"}, {"--seconds", "nan"},
         {"--module", "-1"}, {"--capture"},      {"--bogus"},         {"--list", "--config"},
         {""},  // an empty file name would otherwise stand for the demo piece
+        {"--stats", "0"}, {"--stats"},
+        {"--repeat", "--capture", "frames"},  // endless pictures would fill the disk
     };
     for (const auto& args : cases) {
         SCOPED_TRACE(args[0] + (args.size() > 1 ? " " + args[1] : ""));
