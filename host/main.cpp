@@ -82,6 +82,9 @@ int run(const Options& options) {
     visualization.configOnly = options.config;
     visualization.noSound = options.noSound;
     visualization.captureDirectory = options.captureDirectory;
+    visualization.virtualClock = options.virtualClock;
+    visualization.repeat = options.repeat;
+    visualization.statsEvery = options.statsEvery;
     visualization.frameLimit = options.frames;
     visualization.secondsLimit = options.seconds;
     visualization.stopRequested = &stopRequested;

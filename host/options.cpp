@@ -18,6 +18,10 @@ const char usageText[] =
     "  --list           print the plug-in's title and its modules\n"
     "  --config         run the module's configure hook\n"
     "  --capture DIR    render on a virtual clock and write every frame to DIR as PNG\n"
+    "  --virtual-clock  render on a virtual clock as fast as the plug-in goes, with no\n"
+    "                   sound and nothing written\n"
+    "  --repeat         play the playlist over and over\n"
+    "  --stats N        print the frames done and the mean cost of a frame every N frames\n"
     "  --frames N       stop after N frames\n"
     "  --seconds S      stop after S seconds of playing time\n"
     "  --no-sound       keep time with a clock instead of the sound device\n"
@@ -62,7 +66,7 @@ bool parseOptions(const std::vector<std::wstring>& args, Options& options, std::
             continue;
         }
         bool takesValue = arg == L"--plugin" || arg == L"--module" || arg == L"--capture" ||
-                          arg == L"--frames" || arg == L"--seconds";
+                          arg == L"--frames" || arg == L"--seconds" || arg == L"--stats";
         if (takesValue && i + 1 >= args.size()) {
             error = utf8(arg) + " needs a value";
             return false;
@@ -89,6 +93,12 @@ bool parseOptions(const std::vector<std::wstring>& args, Options& options, std::
                 return false;
             }
             options.frames = number;
+        } else if (arg == L"--stats") {
+            if (!wholeNumber(value, 1, number)) {
+                error = "--stats needs a whole number 1 or above, not \"" + utf8(value) + "\"";
+                return false;
+            }
+            options.statsEvery = number;
         } else if (arg == L"--seconds") {
             if (!positiveNumber(value, options.seconds)) {
                 error = "--seconds needs a number above 0, not \"" + utf8(value) + "\"";
@@ -98,6 +108,10 @@ bool parseOptions(const std::vector<std::wstring>& args, Options& options, std::
             options.list = true;
         } else if (arg == L"--config") {
             options.config = true;
+        } else if (arg == L"--virtual-clock") {
+            options.virtualClock = true;
+        } else if (arg == L"--repeat") {
+            options.repeat = true;
         } else if (arg == L"--no-sound") {
             options.noSound = true;
         } else if (arg == L"--help") {
@@ -109,6 +123,11 @@ bool parseOptions(const std::vector<std::wstring>& args, Options& options, std::
     }
     if (options.list && options.config) {
         error = "--list and --config cannot be used together";
+        return false;
+    }
+    // Endless captured frames would fill the disk.
+    if (options.repeat && !options.captureDirectory.empty() && options.frames < 0 && options.seconds < 0) {
+        error = "--capture with --repeat needs --frames or --seconds";
         return false;
     }
     return true;

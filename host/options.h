@@ -11,6 +11,9 @@ struct Options {
     bool config = false;               // run the module's configure hook, then stop
     bool noSound = false;              // play on a clock, without the sound device
     std::wstring captureDirectory;     // non-empty: render on a virtual clock, one PNG per frame
+    bool virtualClock = false;         // render on a virtual clock as fast as the plug-in goes
+    bool repeat = false;               // play the playlist over and over
+    long long statsEvery = 0;          // above 0: one line of frame cost per this many frames
     long long frames = -1;             // at most this many render calls; -1: no bound
     double seconds = -1;               // at most this much playing time; -1: no bound
     bool help = false;

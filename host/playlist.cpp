@@ -104,7 +104,9 @@ bool Playlist::load(size_t index) {
         reportError(utf8(entry.path) + ": " + error);
         return false;
     }
-    if (!audio.title.empty())
+    // Another round gives the same title; keeping the text it has keeps the
+    // title store from growing round after round.
+    if (!audio.title.empty() && audio.title != entry.title)
         setTitle(entry, audio.title);
     entry.audio = std::move(audio);
     return true;
@@ -112,6 +114,16 @@ bool Playlist::load(size_t index) {
 
 void Playlist::release(size_t index) {
     entries[index].audio.samples = std::vector<float>();
+}
+
+void Playlist::rewind() {
+    for (Entry& entry : entries) {
+        if (entry.playable) {
+            entry.audio = DecodedAudio();
+            entry.tried = false;
+            entry.playable = false;
+        }
+    }
 }
 
 const char* Playlist::title(size_t index) {

@@ -29,6 +29,10 @@ public:
     bool load(size_t index);
     // Gives back the decoded samples of an entry that has finished.
     void release(size_t index);
+    // Makes the entries that played decode again on their next load, for
+    // another round of the list. Those that could not play stay skipped,
+    // without a second error line.
+    void rewind();
     const DecodedAudio& audio(size_t index) const { return entries[index].audio; }
 
     // The title of entry `index`, or an empty text for an index outside the list.

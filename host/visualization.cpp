@@ -1,7 +1,7 @@
 // The visualization thread's run: start, the frame loop, stop. Time comes from
 // one of three clocks: the sound device (the position heard), the system's
-// performance counter when there is no device, or, for a captured run, a
-// virtual clock that moves exactly one render interval per frame.
+// performance counter when there is no device, or, for a captured run and on
+// request, a virtual clock that moves exactly one render interval per frame.
 #include "host/visualization.h"
 
 #include "host/capture.h"
@@ -9,6 +9,7 @@
 #include "host/sound_output.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -23,13 +24,15 @@ enum class Clock { sound, counter, virtualFrames };
 struct Run {
     Run(VisualizationRun& options, int interval)
         : options(options), module(options.module), playlist(*options.playlist),
-          interval(interval), capturing(!options.captureDirectory.empty()) {}
+          interval(interval), capturing(!options.captureDirectory.empty()),
+          virtualClock(capturing || options.virtualClock) {}
 
     VisualizationRun& options;
     visModule* module;
     Playlist& playlist;
     int interval;                 // milliseconds between render calls
     bool capturing;
+    bool virtualClock;            // frames follow each other without waiting
     SoundOutput sound;
     bool noDeviceSaid = false;
 
@@ -108,7 +111,7 @@ void beginSong(Run& run, size_t index) {
     run.options.status->lengthSeconds =
         static_cast<int>((run.songFrames + audio.sampleRate - 1) / audio.sampleRate);
     run.options.status->positionMs = 0;
-    if (run.capturing) {
+    if (run.virtualClock) {
         run.clock = Clock::virtualFrames;
         return;
     }
@@ -189,6 +192,10 @@ size_t advance(Run& run, bool& playing) {
         run.playlist.release(run.song);
         finishPrefetch(run);
         size_t next = nextPlayable(run, run.song + 1);
+        if (next >= run.playlist.size() && run.options.repeat) {
+            run.playlist.rewind();
+            next = nextPlayable(run, 0);
+        }
         if (next >= run.playlist.size()) {
             playing = false;
             return 0;
@@ -218,12 +225,42 @@ bool captureFrame(Run& run, long long number) {
     return true;
 }
 
+// Processor time of the whole process in milliseconds, all its threads
+// counted (the software renderer's among them); 0 when the system refuses.
+double processCpuMs() {
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
+        return 0;
+    auto ticks = [](const FILETIME& time) {
+        return static_cast<double>((static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    };
+    return (ticks(kernel) + ticks(user)) / 10000.0;
+}
+
+// The figures of one block of frames for --stats.
+struct Block {
+    double cpuMs = processCpuMs();
+    double wallMs = counterMs();
+};
+
+// Prints the mean cost of the frames since `block` began and starts the next block.
+void printBlock(Block& block, long long renders, long long frames) {
+    Block now;
+    std::printf("frames %lld: cpu %.3f ms, wall %.3f ms per frame\n", renders,
+                (now.cpuMs - block.cpuMs) / static_cast<double>(frames),
+                (now.wallMs - block.wallMs) / static_cast<double>(frames));
+    std::fflush(stdout);
+    block = now;
+}
+
 // Runs the frames from the first render call to the last; returns the exit code.
 int frameLoop(Run& run) {
     const double runStartMs = counterMs();
     double dueMs = runStartMs;
     long long renders = 0;
     int exitCode = 0;
+    const long long statsEvery = run.options.statsEvery;
+    Block block;
     for (;;) {
         if (!pumpMessages())
             break;  // the plug-in's window was closed
@@ -232,7 +269,7 @@ int frameLoop(Run& run) {
         if (run.options.frameLimit >= 0 && renders >= run.options.frameLimit)
             break;
         if (run.options.secondsLimit > 0) {
-            double played = run.capturing ? static_cast<double>(renders) * run.interval
+            double played = run.virtualClock ? static_cast<double>(renders) * run.interval
                                           : counterMs() - runStartMs;
             if (played >= run.options.secondsLimit * 1000)
                 break;
@@ -253,6 +290,8 @@ int frameLoop(Run& run) {
         int answer = run.module->renderHook(run.module);
         ++renders;
         ++run.songRenders;
+        if (statsEvery > 0 && renders % statsEvery == 0)
+            printBlock(block, renders, statsEvery);
         if (answer != 0)
             break;  // the plug-in asks to stop
         if (run.capturing) {
@@ -262,6 +301,8 @@ int frameLoop(Run& run) {
             }
             continue;
         }
+        if (run.virtualClock)
+            continue;
         dueMs += run.interval;
         double now = counterMs();
         if (now > dueMs + run.interval)
@@ -306,6 +347,8 @@ int runVisualization(VisualizationRun& options) {
         for (size_t index = first; index < run.playlist.size(); ++index)
             if (run.playlist.load(index))
                 run.captureTotal += rendersForSong(run.playlist.audio(index), run.interval);
+        if (options.repeat)
+            run.captureTotal = LLONG_MAX;  // a bound is required with --repeat
         if (options.frameLimit >= 0)
             run.captureTotal = std::min(run.captureTotal, options.frameLimit);
         if (options.secondsLimit > 0)

@@ -19,6 +19,9 @@ struct VisualizationRun {
     bool configOnly = false;             // run the configure hook and nothing else
     bool noSound = false;
     std::wstring captureDirectory;       // non-empty: virtual clock and PNG frames
+    bool virtualClock = false;           // virtual clock, frames as fast as the plug-in goes
+    bool repeat = false;                 // start the playlist again after its last entry
+    long long statsEvery = 0;            // above 0: a line of frame cost per this many frames
     long long frameLimit = -1;
     double secondsLimit = -1;
     std::atomic<bool>* stopRequested = nullptr;  // set from outside to end the run early

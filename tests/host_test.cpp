@@ -78,6 +78,72 @@ void expectRowsOf(const DecodedAudio& audio, const ProbeEvent& render) {
     EXPECT_EQ(render.bytes("spectrum"), std::string(reinterpret_cast<char*>(spectrum), sizeof spectrum));
 }
 
+void putBigEndian(std::string& out, uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out += static_cast<char>((value >> shift) & 0xff);
+}
+
+void putLittleEndian(std::string& out, uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8)
+        out += static_cast<char>((value >> shift) & 0xff);
+}
+
+// An ID3v2.3 tag header declaring `size` bytes of tag body.
+std::string id3Header(uint32_t size) {
+    std::string tag = std::string("ID3\x03\0\0", 6);
+    putBigEndian(tag, ((size >> 21) & 0x7f) << 24 | ((size >> 14) & 0x7f) << 16 | ((size >> 7) & 0x7f) << 8 |
+                          (size & 0x7f));
+    return tag;
+}
+
+// A WAV of 8 kHz mono whose data chunk declares `length` bytes and holds 100.
+std::string wavClaimingData(uint32_t length) {
+    std::string file = "RIFF";
+    putLittleEndian(file, 36 + 100);
+    file += "WAVEfmt ";
+    putLittleEndian(file, 16);
+    file += std::string("\x01\0\x01\0", 4);
+    putLittleEndian(file, 8000);
+    putLittleEndian(file, 16000);
+    file += std::string("\x02\0\x10\0", 4);
+    file += "data";
+    putLittleEndian(file, length);
+    return file + std::string(100, '\x10');
+}
+
+// The Ogg page checksum: CRC-32 with polynomial 0x04C11DB7, no reflection.
+uint32_t oggCrc(const std::string& page) {
+    uint32_t crc = 0;
+    for (unsigned char byte : page) {
+        crc ^= static_cast<uint32_t>(byte) << 24;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = crc & 0x80000000u ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+    }
+    return crc;
+}
+
+// An Ogg Vorbis file with the vendor length of its comment header replaced
+// and the checksum of that page made right, so that only the count is wrong.
+std::string oggWithVendorLength(std::string ogg, uint32_t length) {
+    size_t comment = ogg.find("\x03vorbis");
+    size_t page = ogg.rfind("OggS", comment);
+    EXPECT_TRUE(comment != std::string::npos && page != std::string::npos) << "no comment header";
+    if (comment == std::string::npos || page == std::string::npos)
+        return ogg;
+    std::string count;
+    putLittleEndian(count, length);
+    ogg.replace(comment + 7, 4, count);
+    size_t segments = static_cast<unsigned char>(ogg[page + 26]);
+    size_t size = 27 + segments;
+    for (size_t i = 0; i < segments; ++i)
+        size += static_cast<unsigned char>(ogg[page + 27 + i]);
+    ogg.replace(page + 22, 4, std::string(4, '\0'));
+    std::string crc;
+    putLittleEndian(crc, oggCrc(ogg.substr(page, size)));
+    ogg.replace(page + 22, 4, crc);
+    return ogg;
+}
+
 int countLinesWith(const std::string& output, const std::string& text) {
     int count = 0;
     size_t start = 0;
@@ -239,14 +305,35 @@ TEST(HostPlayback, PlaysEachEntryToItsEndSkipsBrokenOnesAndStopsAtTheEnd) {
     writeWav(first, 8000, 1, testSignal(8000, 1, 0.1), "Premi\xE8re");  // 4 frames of 25 ms
     writeWav(second, 16000, 2, testSignal(16000, 2, 0.06));              // 3 frames
     std::string wav = readFileBytes(first);
-    writeFileBytes(dir + "\\garbage.wav", "this is no sound file at all");
-    writeFileBytes(dir + "\\empty.wav", "");
-    writeFileBytes(dir + "\\truncated.wav", wav.substr(0, 30));
-    const std::vector<std::string> broken = {dir + "\\missing.wav", dir + "\\garbage.wav", dir + "\\empty.wav",
-                                             dir + "\\truncated.wav"};
+    // Hostile files: each must cost one line naming it and nothing more.
+    struct Broken {
+        const char* name;
+        std::string bytes;  // "missing": the file is not written
+    };
+    const Broken hostile[] = {
+        {"missing.wav", "missing"},
+        {"garbage.wav", "this is no sound file at all"},
+        {"empty.wav", ""},
+        {"truncated.wav", wav.substr(0, 30)},
+        {"four-gigabytes.wav", wavClaimingData(0xFFFFFFF0u)},
+        {"no-data.wav", wavClaimingData(0)},
+        {"riff-of-another-kind.wav", "RIFF" + wav.substr(4, 4) + "AVI " + wav.substr(12)},
+        {"wrong-magic.mp3", "fLaC" + wav.substr(4)},
+        {"huge-id3.mp3", id3Header(250u << 20) + std::string(4096, '\0')},
+        {"huge-vorbis-vendor.ogg", oggWithVendorLength(readFileBytes("host-fixtures\\tone.ogg"), 0xFFFFFFF0u)},
+        {"truncated-page.ogg", readFileBytes("host-fixtures\\tone.ogg").substr(0, 20)},
+        {"only-a-tag.mp3", id3Header(16) + std::string(16, '\0')},
+    };
+    std::vector<std::string> broken;
+    for (const Broken& file : hostile) {
+        broken.push_back(dir + "\\" + file.name);
+        if (file.bytes != "missing")
+            writeFileBytes(broken.back(), file.bytes);
+    }
     std::vector<std::string> args = {"--plugin", probe, "--capture", dir + "\\frames", first};
-    args.insert(args.end(), broken.begin(), broken.end());
+    args.insert(args.end(), broken.begin(), broken.begin() + 4);
     args.push_back(second);
+    args.insert(args.end(), broken.begin() + 4, broken.end());
     HostRun run = runHost(args, probeEnvironment(log));
 
     EXPECT_EQ(run.exitCode, 0u) << run.output;
@@ -264,7 +351,7 @@ TEST(HostPlayback, PlaysEachEntryToItsEndSkipsBrokenOnesAndStopsAtTheEnd) {
     const Expected expected[] = {{0, 0, "Premi\xE8re", 1}, {0, 25, "Premi\xE8re", 1},
                                  {0, 50, "Premi\xE8re", 1}, {0, 75, "Premi\xE8re", 1},
                                  {5, 0, "second", 1},      {5, 25, "second", 1},
-                                 {5, 50, "second", 1}};
+                                 {5, 50, "second", 1}};  // 4 hostile files before it, 8 after
     ASSERT_EQ(renders.size(), std::size(expected));
     DecodedAudio audio[2] = {decodeFile(first), decodeFile(second)};
     for (size_t i = 0; i < renders.size(); ++i) {
@@ -317,6 +404,36 @@ TEST(HostPlayback, CompressedAndTaggedFilesPlayUnderTheirTagTitles) {
     std::string dir = testDirectory();
     std::string wav = dir + "\\tagged.wav";
     writeWav(wav, 44100, 2, testSignal(44100, 2, 2.0), "Cr\xE9" "ation");
+    // Huge tag blocks before good sound: a 5 MB ID3v2 tag (its title, then a
+    // private frame) in place of the MP3's own, and a WAV whose 4 MB INFO
+    // comment comes before its title.
+    std::string mp3 = readFileBytes("host-fixtures\\tone.mp3");
+    if (mp3.compare(0, 3, "ID3") == 0)
+        mp3.erase(0, 10 + ((mp3[6] & 0x7f) << 21 | (mp3[7] & 0x7f) << 14 | (mp3[8] & 0x7f) << 7 | (mp3[9] & 0x7f)));
+    std::string frames = "TIT2";
+    putBigEndian(frames, 9);
+    frames += std::string("\0\0\0Huge tag", 11);
+    frames += "PRIV";
+    putBigEndian(frames, 5u << 20);
+    frames += std::string("\0\0owner\0", 8) + std::string((5u << 20) - 6, '\x5a');
+    std::string hugeId3 = dir + "\\huge-tag.mp3";
+    writeFileBytes(hugeId3, id3Header(static_cast<uint32_t>(frames.size())) + frames + mp3);
+    std::string info = "INFOICMT";
+    putLittleEndian(info, 4u << 20);
+    info += std::string((4u << 20) - 1, 'n') + '\0';
+    info += "INAM";
+    putLittleEndian(info, 11);
+    info += std::string("Long notes\0\0", 12);
+    std::string hugeList = dir + "\\huge-list.wav";
+    writeWav(hugeList, 44100, 2, testSignal(44100, 2, 2.0));
+    std::string listed = readFileBytes(hugeList);
+    std::string chunk = "LIST";
+    putLittleEndian(chunk, static_cast<uint32_t>(info.size()));
+    listed.insert(36, chunk + info);
+    std::string riffSize;
+    putLittleEndian(riffSize, static_cast<uint32_t>(listed.size() - 8));
+    listed.replace(4, 4, riffSize);
+    writeFileBytes(hugeList, listed);
     struct Case {
         std::string file;
         std::string title;
@@ -325,6 +442,8 @@ TEST(HostPlayback, CompressedAndTaggedFilesPlayUnderTheirTagTitles) {
         {"host-fixtures\\tone.ogg", "Vorbis tone"},
         {"host-fixtures\\tone.mp3", "MP3 tone"},
         {wav, "Cr\xE9" "ation"},
+        {hugeId3, "Huge tag"},
+        {hugeList, "Long notes"},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.file);
@@ -436,11 +555,42 @@ TEST(HostWindow, ClosingThePluginWindowEndsTheRunCleanly) {
     }
 }
 
+// A night-long run: the playlist over and over on the virtual clock, each
+// round decoded again under the same title, with a line of figures per block.
+TEST(HostPlayback, RepeatPlaysTheListOverAndOverOnTheVirtualClock) {
+    std::string dir = testDirectory();
+    std::string log = dir + "\\probe.log";
+    std::string song = dir + "\\song.wav";
+    writeWav(song, 8000, 1, testSignal(8000, 1, 0.06), "Encore");  // 3 frames of 25 ms
+    writeFileBytes(dir + "\\broken.wav", "RIFF");
+    HostRun run = runHost({"--plugin", probe, "--virtual-clock", "--repeat", "--stats", "4", "--frames", "10",
+                           song, dir + "\\broken.wav"},
+                          probeEnvironment(log));
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_EQ(countLinesWith(run.output, "broken.wav: "), 1) << "a bad file is named once, not every round";
+    EXPECT_EQ(countLinesWith(run.output, " ms per frame"), 2) << run.output;
+    EXPECT_NE(run.output.find("frames 8: cpu "), std::string::npos) << run.output;
+    std::vector<ProbeEvent> renders = ofKind(readProbeLog(log), "render");
+    ASSERT_EQ(renders.size(), 10u);
+    DecodedAudio audio = decodeFile(song);
+    for (size_t i = 0; i < renders.size(); ++i) {
+        SCOPED_TRACE("frame " + std::to_string(i));
+        EXPECT_EQ(renders[i].number("position"), static_cast<long long>(i % 3) * 25);
+        EXPECT_EQ(renders[i].number("index"), 0);
+        EXPECT_EQ(renders[i].bytes("title"), "Encore");
+        EXPECT_EQ(renders[i].number("titleAddress"), renders[0].number("titleAddress"))
+            << "a title handed out stays where it is";
+        expectRowsOf(audio, renders[i]);
+    }
+}
+
 TEST(HostOptions, MistakesOnTheCommandLineAreReportedWithTheUsage) {
     const std::vector<std::vector<std::string>> cases = {
         {"--frames", "0"}, {"--frames", "ten"}, {"--seconds", "-1"}, {"--seconds", "nan"},
         {"--module", "-1"}, {"--capture"},      {"--bogus"},         {"--list", "--config"},
         {""},  // an empty file name would otherwise stand for the demo piece
+        {"--stats", "0"}, {"--stats"},
+        {"--repeat", "--capture", "frames"},  // endless pictures would fill the disk
     };
     for (const auto& args : cases) {
         SCOPED_TRACE(args[0] + (args.size() > 1 ? " " + args[1] : ""));
