@@ -48,17 +48,6 @@ struct Run {
     long long captureTotal = 0;   // frames the captured run will write
 };
 
-double counterMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER value;
-        QueryPerformanceFrequency(&value);
-        return value;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
 // Dispatches the thread's pending messages. Returns false once a quit message
 // has come: the plug-in's window has been destroyed.
 bool pumpMessages() {
@@ -398,4 +387,15 @@ HANDLE startVisualization(VisualizationRun& run) {
     if (!thread)
         reportFailure("starting the visualization thread");
     return thread;
+}
+
+double counterMs() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER value;
+        QueryPerformanceFrequency(&value);
+        return value;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }

@@ -38,3 +38,6 @@ void writeRows(visModule* module, const DecodedAudio& audio, size_t frame);
 
 // The render interval the module asks for, kept within 1..1000 milliseconds.
 int renderInterval(const visModule* module);
+
+// Milliseconds on the system's performance counter, from an arbitrary start.
+double counterMs();

@@ -7,6 +7,7 @@
 //   quit thread=T renders=N
 //   config thread=T
 #include "plugin/records.h"
+#include "tests/host/plugin_log.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,14 +24,7 @@ visModule modules[moduleSlots];
 long long renders;
 
 void logLine(const std::string& line) {
-    const char* path = std::getenv("FORWARD_LOG");
-    if (!path)
-        return;
-    FILE* file = std::fopen(path, "ab");
-    if (!file)
-        return;
-    std::fprintf(file, "%s\n", line.c_str());
-    std::fclose(file);
+    appendLogLine("FORWARD_LOG", line);
 }
 
 std::string threadText() {

@@ -7,6 +7,7 @@
 // Its window is cleared through OpenGL to a colour whose red is the number of
 // the render call modulo 256, so captured pictures can be matched to calls.
 #include "plugin/records.h"
+#include "tests/host/plugin_log.h"
 
 #include <GL/gl.h>
 
@@ -29,14 +30,7 @@ int envNumber(const char* name, int otherwise) {
 }
 
 void logLine(const std::string& line) {
-    const char* path = std::getenv("PROBE_LOG");
-    if (!path)
-        return;
-    FILE* file = std::fopen(path, "ab");
-    if (!file)
-        return;
-    std::fprintf(file, "%s\n", line.c_str());
-    std::fclose(file);
+    appendLogLine("PROBE_LOG", line);
 }
 
 std::string hex(const void* data, size_t size) {
