@@ -8,14 +8,9 @@
 #include "shared/settings.h"
 #include "shared/state.h"
 
-#include <cstdlib>
+#include "shared/platform.h"
 
-#ifdef DRAVIK_TEST_SEAMS
-void* (*zeroBufferAllocator)(size_t count, size_t size) = std::calloc;
-#define ALLOCATE_ZEROS zeroBufferAllocator
-#else
-#define ALLOCATE_ZEROS std::calloc
-#endif
+#include <cstdlib>
 
 namespace {
 
@@ -41,7 +36,7 @@ void createBlankTexture(GLuint* nameTable, int side, int componentCount, GLenum 
     const size_t count = side > 0 && componentCount > 0
                              ? static_cast<size_t>(side) * static_cast<size_t>(side) * static_cast<size_t>(componentCount)
                              : 0;
-    GLuint* zeros = count ? static_cast<GLuint*>(ALLOCATE_ZEROS(count, sizeof(GLuint))) : nullptr;
+    GLuint* zeros = count ? static_cast<GLuint*>(PLATFORM(calloc)(count, sizeof(GLuint))) : nullptr;
     glGenTextures(1, &nameTable[slot]);
     glBindTexture(GL_TEXTURE_2D, nameTable[slot]);
     if (zeros)

@@ -20,7 +20,3 @@ void drawFeedbackQuad(int slot);
 // buffer and the window viewport behind.
 void renderScenePass(visModule* module);
 
-#ifdef DRAVIK_TEST_SEAMS
-// Where the test build takes the zero buffer from, to reach the fallback.
-extern void* (*zeroBufferAllocator)(size_t count, size_t size);
-#endif

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+
 #ifdef DRAVIK_TEST_SEAMS
 struct PlatformCalls {
     decltype(&::GetTickCount) GetTickCount;
@@ -13,6 +15,7 @@ struct PlatformCalls {
     decltype(&::ChoosePixelFormat) ChoosePixelFormat;
     decltype(&::SetPixelFormat) SetPixelFormat;
     decltype(&::wglCreateContext) wglCreateContext;
+    decltype(&::calloc) calloc;
 };
 extern PlatformCalls platformCalls;
 #define PLATFORM(fn) (platformCalls.fn)

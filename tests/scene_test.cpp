@@ -143,7 +143,7 @@ TEST_F(SceneTest, NewTextureIsBlackEvenWithoutMemoryForItsZeros) {
     for (bool memory : {true, false}) {
         SCOPED_TRACE(memory ? "zero buffer" : "no memory");
         if (!memory)
-            *inner.zeroBufferAllocator = noMemory;
+            inner.platform->calloc = noMemory;
         // Something bright in the memory a new texture may take over.
         GLuint old = 0;
         glGenTextures(1, &old);
@@ -171,7 +171,7 @@ TEST_F(SceneTest, NewTextureIsBlackEvenWithoutMemoryForItsZeros) {
         EXPECT_EQ(brightest, 0);
         glDeleteTextures(1, &names[1]);
     }
-    *inner.zeroBufferAllocator = std::calloc;
+    inner.platform->calloc = std::calloc;
 }
 
 }  // namespace

@@ -170,6 +170,7 @@ class WindowFailureTest : public PlayerTest, public ::testing::WithParamInterfac
 TEST_P(WindowFailureTest, StartReportsOnceAndLeavesNothingBehind) {
     const Failure& failure = GetParam();
     load(seamLibrary);
+    const PlatformCalls healthy = *access().platform;
     failure.inject(*access().platform);
 
     EXPECT_EQ(start(), 1);
@@ -199,8 +200,7 @@ TEST_P(WindowFailureTest, StartReportsOnceAndLeavesNothingBehind) {
     // healthy machine then succeeds.
     quit();
     EXPECT_FALSE(classRegistered(library));
-    *access().platform = PlatformCalls{::GetTickCount, ::RegisterClassA, ::CreateWindowExA,
-                                       ::ChoosePixelFormat, ::SetPixelFormat, ::wglCreateContext};
+    *access().platform = healthy;
     boxes.clear();
     EXPECT_EQ(start(), 0);
     EXPECT_NE(outputWindow(), nullptr);

@@ -18,6 +18,7 @@ PlatformCalls platformCalls = {
     ::ChoosePixelFormat,
     ::SetPixelFormat,
     ::wglCreateContext,
+    ::calloc,
 };
 
 extern "C" DravikTestAccess* dravikTestAccess() {
@@ -48,7 +49,6 @@ extern "C" DravikTestAccess* dravikTestAccess() {
         drawScene,
         textureNames,
         &rotationAngle,
-        &zeroBufferAllocator,
     };
     return &access;
 }

@@ -44,7 +44,6 @@ struct DravikTestAccess {
     void (*drawScene)(visModule* module);
     GLuint* textureNames;
     double* rotationAngle;
-    void* (**zeroBufferAllocator)(size_t count, size_t size);
 };
 
 extern "C" typedef DravikTestAccess* (*DravikTestAccessProc)();
